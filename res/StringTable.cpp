@@ -1,6 +1,7 @@
 #include "res/StringTable.h"
 
 #include "app/Resource.h"
+#include "dialogs/PlayerRequirement.h"
 
 std::string LoadStringRes(int nId) {
     switch (nId) {
@@ -25,8 +26,10 @@ std::string LoadStringRes(int nId) {
     case IDS_USEAGREEMENT1:
         return "Please use this system only after reading and understanding the following terms "
                "and conditions.\r\n\r\n";
-    case IDS_USEAGREEMENT2:
+    case IDS_USEAGREEMENT2: {
         // Item 4 names the component this build actually needs (the web engine).
+        const std::string item4 = "4. WebKitGTK Version " + EngineVersionText(kMinEngineVersion) +
+                                  " or later is required to use this system.\r\n\r\n";
         return "<Terms of Use>\r\n"
                "1. This system is intended for users who are currently using or considering our "
                "products.\r\n"
@@ -34,8 +37,9 @@ std::string LoadStringRes(int nId) {
                "series. Confirm the resulting configurations with applicable catalogs and "
                "manuals.\r\n"
                "3. We do not take responsibility for any resulting damages incurred by using "
-               "this system.\r\n"
-               "4. WebKitGTK Version 2.36 or later is required to use this system.\r\n\r\n";
+               "this system.\r\n" +
+               item4;
+    }
     case IDS_USEAGREEMENT3:
         return "<Copyright>\r\n"
                "1. This system is protected by the copyright of its maker.\r\n"

@@ -10,7 +10,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev
     xvfb xauth x11-utils imagemagick dbus-x11 at-spi2-core
-    desktop-file-utils shared-mime-info fonts-dejavu-core fonts-ipafont-gothic
+    desktop-file-utils shared-mime-info libxml2-utils libglib2.0-bin xdg-utils fonts-dejavu-core fonts-ipafont-gothic
     nodejs openssl python3 file fakeroot dpkg-dev
 )
 

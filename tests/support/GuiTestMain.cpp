@@ -37,6 +37,14 @@ int main(int argc, char** argv) {
         return 2;
     }
     wxTheApp->CallOnInit();
+    wxTheApp->SetExitOnFrameDelete(false);
+    // A failed wx assertion (an unexpected modal dialog in a scripted test, say) fails the test.
+    wxSetAssertHandler([](const wxString& file, int line, const wxString& func, const wxString& cond,
+                          const wxString& msg) {
+        ADD_FAILURE_AT(file.utf8_str(), line)
+            << "wx assertion in " << func.utf8_string() << ": " << cond.utf8_string() << " "
+            << msg.utf8_string();
+    });
     int rc;
     {
         wxGUIEventLoop loop;

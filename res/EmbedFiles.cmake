@@ -1,0 +1,25 @@
+# Writes OUTPUT, a C++ fragment holding each input file as an array of bytes.
+#   cmake -DOUTPUT=<file> -DINPUTS=<name=path|name=path...> -P EmbedFiles.cmake
+# Each file becomes `static const unsigned char k_<name>[]`; an empty file is an error.
+if(NOT OUTPUT OR NOT INPUTS)
+    message(FATAL_ERROR "EmbedFiles.cmake needs OUTPUT and INPUTS")
+endif()
+string(REPLACE "|" ";" INPUTS "${INPUTS}")
+set(text "// Generated from the files under res/pictures by EmbedFiles.cmake; do not edit.\n")
+foreach(pair IN LISTS INPUTS)
+    string(FIND "${pair}" "=" eq)
+    string(SUBSTRING "${pair}" 0 ${eq} name)
+    math(EXPR from "${eq} + 1")
+    string(SUBSTRING "${pair}" ${from} -1 path)
+    file(READ "${path}" hex HEX)
+    string(LENGTH "${hex}" hexlen)
+    if(hexlen EQUAL 0)
+        message(FATAL_ERROR "${path} is empty")
+    endif()
+    string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
+    # Sixteen bytes a line (CMake's expressions have no counted repetition).
+    string(REPEAT "0x..," 16 line)
+    string(REGEX REPLACE "(${line})" "\\1\n    " bytes "${bytes}")
+    string(APPEND text "static const unsigned char k_${name}[] = {\n    ${bytes}\n};\n")
+endforeach()
+file(WRITE "${OUTPUT}" "${text}")
