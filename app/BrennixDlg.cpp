@@ -2,6 +2,7 @@
 
 #include "app/AppGlobals.h"
 #include "app/ErrorLog.h"
+#include "app/FileDialog.h"
 #include "app/Report.h"
 #include "app/Resource.h"
 #include "bridge/InvokeXml.h"
@@ -95,7 +96,10 @@ bool CBrennixDlg::Create(const std::vector<std::string>& args) {
     Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnSysCommand(IDM_ABOUTBOX); }, IDM_ABOUTBOX);
 
     m_swf.SetEventHandlers(
-        [this](const std::string& command, const std::string& args) { OnFSCommandSwf(command, args); },
+        [this](const std::string& command, const std::string& args) {
+            OnFSCommandSwf(command, args);
+            ++m_nMovieAnswers;
+        },
         [this](const std::string& request) { OnFlashCallSwf(request); });
 
     OnInitDialog();
@@ -471,12 +475,12 @@ void CBrennixDlg::_ShowNoDataToSave() {
 
 std::optional<std::string> CBrennixDlg::_AskSavePath(const std::string& strInitial) {
     const wxFileName initial(wx(strInitial));
-    wxFileDialog dlg(this, "Save As", initial.GetPath(), initial.GetFullName(), kSaveFilter,
+    CFileDialog dlg(this, "Save As", initial.GetPath(), initial.GetFullName(), kSaveFilter,
                      wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
     for (;;) {
         if (dlg.ShowModal() != wxID_OK)
             return std::nullopt;
-        wxFileName chosen(dlg.GetPath());
+        wxFileName chosen(dlg.GetChosenPath());
         if (chosen.GetExt().empty()) {
             // The default extension; the name so made may exist, so confirm as the dialog would.
             chosen.SetExt("nsr");
@@ -495,12 +499,12 @@ std::optional<std::string> CBrennixDlg::_AskSavePath(const std::string& strIniti
 
 std::optional<std::string> CBrennixDlg::_AskOpenPath() {
     // "All Files" is "*" here: "*.*" would hide names without a dot.
-    wxFileDialog dlg(this, "Open", wxEmptyString, wxEmptyString,
+    CFileDialog dlg(this, "Open", wxEmptyString, wxEmptyString,
                      "TARVOS-N series Model Selection System Data(*.nsr)|*.nsr|All Files|*",
                      wxFD_OPEN | wxFD_FILE_MUST_EXIST);
     if (dlg.ShowModal() != wxID_OK)
         return std::nullopt;
-    return dlg.GetPath().utf8_string();
+    return dlg.GetChosenPath().utf8_string();
 }
 
 void CBrennixDlg::_ShowError(const std::string& strText) { ShowErrorBox(this, strText); }

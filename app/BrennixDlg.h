@@ -58,6 +58,8 @@ public:
     // The bound of one server check (shortened by tests).
     std::chrono::milliseconds m_svrChkTimeout{30000};
 
+    // How many data answers of the movie have been handled (for diagnostics and tests).
+    int m_nMovieAnswers = 0;
     bool AreCommandsEnabled() const { return m_bCommandsEnabled; }
     bool IsPollRunning() const { return m_timerPoll.IsRunning(); }
     int GetToolbarHeight() const { return m_nToolbarHeight; }

@@ -54,3 +54,78 @@ private:
 std::vector<std::string> ReadTodaysLogLines();
 // Removes today's error log so a test sees only its own lines.
 void ClearTodaysLog();
+
+#include <deque>
+#include "app/FileDialog.h"
+#include <wx/modalhook.h>
+
+// Answers the modal dialogs a test expects, in order. A dialog nobody expected is cancelled
+// (never left on the screen to hang the test) and noted in Unexpected().
+class CDialogScript : public wxModalDialogHook {
+public:
+    using Step = std::function<int(wxDialog*)>;
+
+    CDialogScript() { Register(); }
+    ~CDialogScript() override { Unregister(); }
+
+    void Add(Step step) { m_steps.push_back(std::move(step)); }
+    std::size_t Left() const { return m_steps.size(); }
+    const std::vector<std::string>& Unexpected() const { return m_unexpected; }
+
+    // A message box: answers it and records its text and caption.
+    static Step Message(int answer, std::string* pText = nullptr, std::string* pCaption = nullptr) {
+        return [=](wxDialog* dlg) -> int {
+            auto* box = dynamic_cast<wxMessageDialog*>(dlg);
+            if (!box)
+                return wxID_CANCEL;
+            if (pText)
+                *pText = box->GetMessage().utf8_string();
+            if (pCaption)
+                *pCaption = box->GetTitle().utf8_string();
+            return answer;
+        };
+    }
+
+    struct FileSeen {
+        bool bSave = false;
+        std::string strName, strDir, strWildcard;
+        bool bOverwritePrompt = false;
+    };
+    // A file dialog: records how it was set up, then chooses path (or cancels).
+    static Step File(const std::string& path, int answer = wxID_OK, FileSeen* pSeen = nullptr) {
+        return [=](wxDialog* dlg) -> int {
+            auto* fd = dynamic_cast<CFileDialog*>(dlg);
+            if (!fd)
+                return wxID_CANCEL;
+            if (pSeen) {
+                pSeen->bSave = fd->HasFlag(wxFD_SAVE);
+                pSeen->strName = fd->GetFilename().utf8_string();
+                pSeen->strDir = fd->GetDirectory().utf8_string();
+                pSeen->strWildcard = fd->GetWildcard().utf8_string();
+                pSeen->bOverwritePrompt = fd->HasFlag(wxFD_OVERWRITE_PROMPT);
+            }
+            if (answer == wxID_OK)
+                fd->SetChosenPath(wxString::FromUTF8(path));
+            return answer;
+        };
+    }
+
+protected:
+    int Enter(wxDialog* dlg) override {
+        if (m_steps.empty()) {
+            std::string what = dlg->GetTitle().utf8_string();
+            if (auto* box = dynamic_cast<wxMessageDialog*>(dlg))
+                what += ": " + box->GetMessage().utf8_string();
+            m_unexpected.push_back(what);
+            return wxID_CANCEL;
+        }
+        Step step = std::move(m_steps.front());
+        m_steps.pop_front();
+        return step(dlg);
+    }
+    void Exit(wxDialog*) override {}
+
+private:
+    std::deque<Step> m_steps;
+    std::vector<std::string> m_unexpected;
+};
