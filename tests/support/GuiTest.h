@@ -69,6 +69,10 @@ public:
     ~CDialogScript() override { Unregister(); }
 
     void Add(Step step) { m_steps.push_back(std::move(step)); }
+    // Dialogs for which pred holds are shown as usual and counted, without using a step
+    // (a progress window that may or may not appear, say).
+    void PassThrough(std::function<bool(wxDialog*)> pred) { m_passThrough = std::move(pred); }
+    int PassedThrough() const { return m_nPassed; }
     std::size_t Left() const { return m_steps.size(); }
     const std::vector<std::string>& Unexpected() const { return m_unexpected; }
 
@@ -112,6 +116,10 @@ public:
 
 protected:
     int Enter(wxDialog* dlg) override {
+        if (m_passThrough && m_passThrough(dlg)) {
+            ++m_nPassed;
+            return wxID_NONE;
+        }
         if (m_steps.empty()) {
             std::string what = dlg->GetTitle().utf8_string();
             if (auto* box = dynamic_cast<wxMessageDialog*>(dlg))
@@ -128,4 +136,6 @@ protected:
 private:
     std::deque<Step> m_steps;
     std::vector<std::string> m_unexpected;
+    std::function<bool(wxDialog*)> m_passThrough;
+    int m_nPassed = 0;
 };
