@@ -26,14 +26,16 @@ public:
     // Fonts made by version dialogs and not yet released, over all instances.
     static int CountLiveFonts();
 
+    // The texts of the copyright line, the version and the terms box.
+    std::string m_strCopyright;
+    std::string m_strVersion;
+    std::string m_strUseAgreement;
+
 private:
     void OnInitDialog(wxInitDialogEvent& event);
     // Releases the fonts; the window's controls keep their own references while they live.
     void OnDestroy();
 
-    std::string m_strCopyright;
-    std::string m_strVersion;
-    std::string m_strUseAgreement;
     std::unique_ptr<wxFont> m_pFontProduct;
     std::unique_ptr<wxFont> m_pFontVersion;
     CErrorLog m_errLog;

@@ -2,6 +2,7 @@
 
 #include "app/ErrorLog.h"
 #include "app/Resource.h"
+#include "dialogs/AboutDlg.h"
 
 #include <wx/menu.h>
 #include <wx/toolbar.h>
@@ -210,4 +211,24 @@ TEST_F(MainWindowTest, ClosingWhileLoadingWithAMovieThatNeverAnswersKeepsTheWind
     wxTEST_DIALOG(m_dlg->Close(), CExpectMessage(wxID_OK));
     // The refused exit request is reported and the program ends, as nothing else can end it.
     EXPECT_TRUE(PumpUntil([&] { return Closed(); }, 3000));
+}
+
+TEST_F(MainWindowTest, VersionInformationOpensFromHelpAndWhileTheMenusAreGreyed) {
+    Start(); // still loading: File and Help are greyed
+    std::vector<std::string> versions;
+    CDialogScript script;
+    auto seeVersion = [&](wxDialog* dlg) -> int {
+        if (auto* about = dynamic_cast<CAboutDlg*>(dlg))
+            versions.push_back(about->m_strVersion);
+        return wxID_OK;
+    };
+    script.Add(seeVersion);
+    script.Add(seeVersion);
+    // The window-menu stand-in (F1) works while loading; the Help item is ignored then.
+    send_command(m_dlg, IDM_ABOUTBOX);
+    send_command(m_dlg, ID_MENU_ABOUT);
+    MakeReady();
+    send_command(m_dlg, ID_MENU_ABOUT);
+    EXPECT_EQ(versions, (std::vector<std::string>{"Ver. 1.2.0", "Ver. 1.2.0"}));
+    EXPECT_TRUE(script.Unexpected().empty());
 }
