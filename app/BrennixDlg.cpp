@@ -15,17 +15,16 @@
 
 #include <wx/dialog.h>
 #include <wx/filedlg.h>
-#include <wx/gauge.h>
-#include <wx/sizer.h>
-#include <wx/stattext.h>
 #include <wx/filename.h>
+#include <wx/gauge.h>
 #include <wx/menu.h>
 #include <wx/msgdlg.h>
+#include <wx/sizer.h>
+#include <wx/stattext.h>
 #include <wx/toolbar.h>
 #include <wx/tooltip.h>
-#include <wx/webview.h>
 #include <wx/utils.h>
-
+#include <wx/webview.h>
 
 namespace {
 
@@ -36,7 +35,9 @@ constexpr int kWindowExtraHeight = 661;
 constexpr int kPlayerWidth = 1000;
 constexpr int kPlayerHeight = 600;
 
-wxString wx(const std::string& s) { return wxString::FromUTF8(s.data(), s.size()); }
+wxString wx(const std::string& s) {
+    return wxString::FromUTF8(s.data(), s.size());
+}
 
 // Commands that are greyed while the movie loads: whatever reaches them then (a keyboard
 // shortcut) is ignored like a click on a greyed item.
@@ -70,7 +71,8 @@ bool CBrennixDlg::Create(const std::vector<std::string>& args) {
     if (OnCreate() == -1)
         return false;
     if (!wxFrame::Create(nullptr, IDD_BRENNIX_DIALOG, kTitle, wxDefaultPosition, wxDefaultSize,
-                         wxCAPTION | wxSYSTEM_MENU | wxMINIMIZE_BOX | wxCLOSE_BOX | wxCLIP_CHILDREN))
+                         wxCAPTION | wxSYSTEM_MENU | wxMINIMIZE_BOX | wxCLOSE_BOX |
+                             wxCLIP_CHILDREN))
         return false;
     Bind(wxEVT_TIMER, [this](wxTimerEvent& e) { OnTimer(e.GetId()); });
     Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent& e) {
@@ -93,7 +95,8 @@ bool CBrennixDlg::Create(const std::vector<std::string>& args) {
     _BindCommand(ID_TOOL_FILE_OPEN, &CBrennixDlg::OnToolFileOpen);
     _BindCommand(ID_TOOL_FILE_SAVE, &CBrennixDlg::OnToolFileSave);
     _BindCommand(ID_TOOL_FILE_SAVEAS, &CBrennixDlg::OnToolFileSaveAs);
-    Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnSysCommand(IDM_ABOUTBOX); }, IDM_ABOUTBOX);
+    Bind(
+        wxEVT_MENU, [this](wxCommandEvent&) { OnSysCommand(IDM_ABOUTBOX); }, IDM_ABOUTBOX);
 
     m_swf.SetEventHandlers(
         [this](const std::string& command, const std::string& args) {
@@ -118,7 +121,9 @@ bool CBrennixDlg::Destroy() {
     return wxFrame::Destroy();
 }
 
-int CBrennixDlg::OnCreate() { return CheckFlashPlayerVersion(); }
+int CBrennixDlg::OnCreate() {
+    return CheckFlashPlayerVersion();
+}
 
 int CBrennixDlg::CheckFlashPlayerVersion() {
     // Runs before the window exists, so a report box has no owner yet.
@@ -223,7 +228,8 @@ bool CBrennixDlg::_BuildToolBar() {
     };
     for (const auto& t : tools) {
         // The tip is the command's string; an id without one shows none.
-        if (!m_wndToolBar->AddTool(WxCommandId(t.id), t.text, LoadResBitmap(t.bitmap), wx(LoadStringRes(t.id))))
+        if (!m_wndToolBar->AddTool(WxCommandId(t.id), t.text, LoadResBitmap(t.bitmap),
+                                   wx(LoadStringRes(t.id))))
             return false;
     }
     return m_wndToolBar->Realize();
@@ -332,7 +338,9 @@ void CBrennixDlg::OnMenuFileSave() {
 void CBrennixDlg::OnMenuFileSaveAs() {
     RunGuarded(this, BRX_SITE, "CBrennixDlg::OnMenuFileSaveAs()", [&] { _RequestSaveAs(); });
 }
-void CBrennixDlg::OnMenuExit() { OnClose(); }
+void CBrennixDlg::OnMenuExit() {
+    OnClose();
+}
 void CBrennixDlg::OnToolFileNew() {
     RunGuarded(this, BRX_SITE, "CBrennixDlg::OnToolFileNew()", [&] { _RequestNew(); });
 }
@@ -476,7 +484,7 @@ void CBrennixDlg::_ShowNoDataToSave() {
 std::optional<std::string> CBrennixDlg::_AskSavePath(const std::string& strInitial) {
     const wxFileName initial(wx(strInitial));
     CFileDialog dlg(this, "Save As", initial.GetPath(), initial.GetFullName(), kSaveFilter,
-                     wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
+                    wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
     for (;;) {
         if (dlg.ShowModal() != wxID_OK)
             return std::nullopt;
@@ -485,10 +493,11 @@ std::optional<std::string> CBrennixDlg::_AskSavePath(const std::string& strIniti
             // The default extension; the name so made may exist, so confirm as the dialog would.
             chosen.SetExt("nsr");
             if (chosen.FileExists()) {
-                wxMessageDialog ask(this,
-                                    wxString::Format("%s already exists.\nDo you want to replace it?",
-                                                     chosen.GetFullName()),
-                                    "Save As", wxYES_NO | wxICON_WARNING);
+                wxMessageDialog ask(
+                    this,
+                    wxString::Format("%s already exists.\nDo you want to replace it?",
+                                     chosen.GetFullName()),
+                    "Save As", wxYES_NO | wxICON_WARNING);
                 if (ask.ShowModal() != wxID_YES)
                     continue;
             }
@@ -500,14 +509,16 @@ std::optional<std::string> CBrennixDlg::_AskSavePath(const std::string& strIniti
 std::optional<std::string> CBrennixDlg::_AskOpenPath() {
     // "All Files" is "*" here: "*.*" would hide names without a dot.
     CFileDialog dlg(this, "Open", wxEmptyString, wxEmptyString,
-                     "TARVOS-N series Model Selection System Data(*.nsr)|*.nsr|All Files|*",
-                     wxFD_OPEN | wxFD_FILE_MUST_EXIST);
+                    "TARVOS-N series Model Selection System Data(*.nsr)|*.nsr|All Files|*",
+                    wxFD_OPEN | wxFD_FILE_MUST_EXIST);
     if (dlg.ShowModal() != wxID_OK)
         return std::nullopt;
     return dlg.GetChosenPath().utf8_string();
 }
 
-void CBrennixDlg::_ShowError(const std::string& strText) { ShowErrorBox(this, strText); }
+void CBrennixDlg::_ShowError(const std::string& strText) {
+    ShowErrorBox(this, strText);
+}
 
 void CBrennixDlg::_OpenUrl(const std::string& strUrl) {
     if (m_openUrl)
@@ -523,4 +534,6 @@ void CBrennixDlg::_Quit() {
     CallAfter([this] { Destroy(); });
 }
 
-std::string CBrennixDlg::_DownloadUrl() const { return g_strUrlDownLoad; }
+std::string CBrennixDlg::_DownloadUrl() const {
+    return g_strUrlDownLoad;
+}

@@ -25,7 +25,9 @@ std::string strftime_text(const char* format, const std::tm& tm) {
 
 } // namespace
 
-CErrorLog::CErrorLog() { _GetTempDir(); }
+CErrorLog::CErrorLog() {
+    _GetTempDir();
+}
 
 CErrorLog::CErrorLog(std::string strLogDir) : m_strLogDir(std::move(strLogDir)) {}
 
@@ -64,7 +66,9 @@ std::string CErrorLog::FileName(std::time_t now) {
     return "_ERROR" + strftime_text("%d", local_tm(now)) + ".log";
 }
 
-std::string CErrorLog::GetLogPath(std::time_t now) const { return m_strLogDir + FileName(now); }
+std::string CErrorLog::GetLogPath(std::time_t now) const {
+    return m_strLogDir + FileName(now);
+}
 
 std::string CErrorLog::FormatRecord(const CErrorInfo& info, std::time_t now) {
     std::string when = strftime_text("%Y/%m/%d-%H:%M:%S", local_tm(now));
@@ -91,7 +95,9 @@ std::string CErrorLog::FormatRecord(const CErrorInfo& info, std::time_t now) {
     return line;
 }
 
-int CErrorLog::WriteLog(CErrorInfo info) { return WriteLogAt(info, std::time(nullptr)); }
+int CErrorLog::WriteLog(CErrorInfo info) {
+    return WriteLogAt(info, std::time(nullptr));
+}
 
 int CErrorLog::WriteLogAt(const CErrorInfo& info, std::time_t now) {
     const int savedErrno = errno;

@@ -4,7 +4,9 @@
 #include <wx/msgdlg.h>
 
 namespace {
-wxString to_wx(const std::string& s) { return wxString::FromUTF8(s.data(), s.size()); }
+wxString to_wx(const std::string& s) {
+    return wxString::FromUTF8(s.data(), s.size());
+}
 } // namespace
 
 void ShowErrorBox(wxWindow* pOwner, const std::string& strText) {

@@ -57,4 +57,6 @@ constexpr int TIMER_SVRFILECHK = 2;
 
 // The window system takes command ids below 0x7FFF only; commands keep their own numbers
 // everywhere else and are mapped here when they reach a menu or the toolbar.
-constexpr int WxCommandId(int nCommandId) { return nCommandId >= 0x7000 ? nCommandId - 0x7000 : nCommandId; }
+constexpr int WxCommandId(int nCommandId) {
+    return nCommandId >= 0x7000 ? nCommandId - 0x7000 : nCommandId;
+}

@@ -3,7 +3,8 @@
 #include <string>
 
 // The invoke request, the one XML element with which host and movie call each other's
-// functions: <invoke name="f" returntype="xml"><arguments><string>arg</string></arguments></invoke>.
+// functions: <invoke name="f"
+// returntype="xml"><arguments><string>arg</string></arguments></invoke>.
 
 // Serialises a request; an empty argument leaves out <arguments>.
 std::string CreateInvokeXml(const std::string& strName, const std::string& strArgument);

@@ -1,7 +1,7 @@
 #include "bridge/ShockwaveFlash.h"
 
-#include "bridge/BridgeScript.h"
 #include "app/ErrorLog.h"
+#include "bridge/BridgeScript.h"
 #include "bridge/Json.h"
 
 #include <wx/filesys.h>
@@ -17,7 +17,9 @@ namespace {
 // wx also publishes the handler as window.<name>, so it must not be "brennix".
 constexpr const char* kHandlerName = "brennixHost";
 
-std::string to_utf8(const wxString& s) { return s.utf8_string(); }
+std::string to_utf8(const wxString& s) {
+    return s.utf8_string();
+}
 
 // Compares addresses without their fragment and with %-escapes undone, so the engine's
 // spelling of a file: URL matches ours.
@@ -35,7 +37,9 @@ bool is_web_address(const wxString& url) {
 
 CShockwaveFlash::CShockwaveFlash() : m_alive(std::make_shared<bool>(true)) {}
 
-CShockwaveFlash::~CShockwaveFlash() { *m_alive = false; }
+CShockwaveFlash::~CShockwaveFlash() {
+    *m_alive = false;
+}
 
 bool CShockwaveFlash::Create(wxWindow* pParent, int nId, const wxRect& rect) {
     wxWebView* view = wxWebView::New(pParent, nId, wxWebViewDefaultURLStr, rect.GetPosition(),
@@ -93,7 +97,9 @@ void CShockwaveFlash::Zoom(int nFactor) {
     m_pView->SetZoomFactor(factor);
 }
 
-void CShockwaveFlash::StopPlay() { _Run("h ? h.stopPlay() : ''"); }
+void CShockwaveFlash::StopPlay() {
+    _Run("h ? h.stopPlay() : ''");
+}
 
 void CShockwaveFlash::SetVariable(const std::string& strName, const std::string& strValue) {
     // Before the movie's page exists there is nothing to receive the value: it is dropped,
@@ -146,7 +152,8 @@ std::string CShockwaveFlash::_Run(const std::string& strExpression) {
 
 bool CShockwaveFlash::_IsMovieShown() const {
     return m_pView && !m_strMovieUrl.empty() &&
-           normalise_url(m_pView->GetCurrentURL()) == normalise_url(wxString::FromUTF8(m_strMovieUrl));
+           normalise_url(m_pView->GetCurrentURL()) ==
+               normalise_url(wxString::FromUTF8(m_strMovieUrl));
 }
 
 void CShockwaveFlash::_OnScriptMessage(const wxString& strMessage) {

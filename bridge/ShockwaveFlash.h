@@ -2,8 +2,8 @@
 
 #include <deque>
 #include <functional>
-#include <stdexcept>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -28,7 +28,8 @@ public:
 // are held back until the running call (and any event handler still running) has returned.
 class CShockwaveFlash {
 public:
-    using FSCommandHandler = std::function<void(const std::string& command, const std::string& args)>;
+    using FSCommandHandler =
+        std::function<void(const std::string& command, const std::string& args)>;
     using FlashCallHandler = std::function<void(const std::string& request)>;
 
     CShockwaveFlash();

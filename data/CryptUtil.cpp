@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -10,15 +11,15 @@
 #include <memory>
 #include <system_error>
 #include <thread>
+#include <vector>
 
 #include <fcntl.h>
 #include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <nettle/md2.h>
-#include <nettle/md4.h>
 #include <nettle/md5.h>
+#include <nettle/nettle-meta.h>
 #include <nettle/sha1.h>
 
 namespace {
@@ -364,48 +365,30 @@ int CCryptUtil::GetHash(uint32_t dwAlgId, uint32_t dwLen, const uint8_t* pData, 
                       bracket(" データ【", std::to_string(dwLen)));
         return 0;
     }
-    uint8_t* pOut = nullptr;
-    uint32_t dwOutLen = 0;
+    const nettle_hash* hash = nullptr;
     switch (dwAlgId) {
-    case CALG_MD2: {
-        md2_ctx ctx;
-        md2_init(&ctx);
-        md2_update(&ctx, dwLen, pData);
-        dwOutLen = MD2_DIGEST_SIZE;
-        pOut = new uint8_t[dwOutLen];
-        md2_digest(&ctx, dwOutLen, pOut);
+    case CALG_MD2:
+        hash = &nettle_md2;
         break;
-    }
-    case CALG_MD4: {
-        md4_ctx ctx;
-        md4_init(&ctx);
-        md4_update(&ctx, dwLen, pData);
-        dwOutLen = MD4_DIGEST_SIZE;
-        pOut = new uint8_t[dwOutLen];
-        md4_digest(&ctx, dwOutLen, pOut);
+    case CALG_MD4:
+        hash = &nettle_md4;
         break;
-    }
-    case CALG_MD5: {
-        md5_ctx ctx;
-        md5_init(&ctx);
-        md5_update(&ctx, dwLen, pData);
-        dwOutLen = MD5_DIGEST_SIZE;
-        pOut = new uint8_t[dwOutLen];
-        md5_digest(&ctx, dwOutLen, pOut);
+    case CALG_MD5:
+        hash = &nettle_md5;
         break;
-    }
-    case CALG_SHA1: {
-        sha1_ctx ctx;
-        sha1_init(&ctx);
-        sha1_update(&ctx, dwLen, pData);
-        dwOutLen = SHA1_DIGEST_SIZE;
-        pOut = new uint8_t[dwOutLen];
-        sha1_digest(&ctx, dwOutLen, pOut);
+    case CALG_SHA1:
+        hash = &nettle_sha1;
         break;
-    }
     default:
         return 0; // refused silently
     }
+    // nettle's contexts hold integers only; max_align_t storage suits every one of them.
+    std::vector<std::max_align_t> ctx(hash->context_size / sizeof(std::max_align_t) + 1);
+    hash->init(ctx.data());
+    hash->update(ctx.data(), dwLen, pData);
+    const uint32_t dwOutLen = hash->digest_size;
+    uint8_t* pOut = new uint8_t[dwOutLen];
+    hash->digest(ctx.data(), dwOutLen, pOut);
     *pdwOutLen = dwOutLen;
     *ppOut = pOut;
     return 1;

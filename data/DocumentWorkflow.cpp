@@ -29,39 +29,31 @@ bool IsWebAddress(const std::string& strUrl) {
     return starts("http://") || starts("https://");
 }
 
-int CBrennixDoc::_RequestNew() {
-    m_nPendingAction = PENDING_NEW;
-    m_strSaveMode = "SaveAs";
+int CBrennixDoc::_Request(PendingAction nAction, const char* szSaveMode) {
+    m_nPendingAction = nAction;
+    m_strSaveMode = szSaveMode;
     _SetMovieVariable(kVarSave, "1");
     return 1;
+}
+
+int CBrennixDoc::_RequestNew() {
+    return _Request(PENDING_NEW, "SaveAs");
 }
 
 int CBrennixDoc::_RequestOpen() {
-    m_nPendingAction = PENDING_OPEN;
-    m_strSaveMode = "SaveAs";
-    _SetMovieVariable(kVarSave, "1");
-    return 1;
+    return _Request(PENDING_OPEN, "SaveAs");
 }
 
 int CBrennixDoc::_RequestSave() {
-    m_nPendingAction = PENDING_SAVE;
-    m_strSaveMode = m_strFilePath.empty() ? "SaveAs" : "OverWrite";
-    _SetMovieVariable(kVarSave, "1");
-    return 1;
+    return _Request(PENDING_SAVE, m_strFilePath.empty() ? "SaveAs" : "OverWrite");
 }
 
 int CBrennixDoc::_RequestSaveAs() {
-    m_nPendingAction = PENDING_SAVE;
-    m_strSaveMode = "SaveAs";
-    _SetMovieVariable(kVarSave, "1");
-    return 1;
+    return _Request(PENDING_SAVE, "SaveAs");
 }
 
 int CBrennixDoc::_RequestExit(bool bForUpdate) {
-    m_nPendingAction = bForUpdate ? PENDING_EXIT_UPDATE : PENDING_EXIT;
-    m_strSaveMode = "SaveAs";
-    _SetMovieVariable(kVarSave, "1");
-    return 1;
+    return _Request(bForUpdate ? PENDING_EXIT_UPDATE : PENDING_EXIT, "SaveAs");
 }
 
 void CBrennixDoc::_ReportCaught(const char* label, const std::exception& e) {
@@ -224,8 +216,7 @@ int CBrennixDoc::_LoadFromFile(std::string strPath) {
             return result;
         }
         if (_isBinary(plain.get(), static_cast<int32_t>(length)) == 0) {
-            LogReport(g_ErrorLog, BRX_SITE, "CBrennixDlg::_LoadFromFile()", "_isBinary()",
-                      damaged);
+            LogReport(g_ErrorLog, BRX_SITE, "CBrennixDlg::_LoadFromFile()", "_isBinary()", damaged);
             _ShowError(damaged);
             return 4;
         }

@@ -76,6 +76,8 @@ protected:
     virtual std::string _DownloadUrl() const = 0;
 
 private:
+    // Records what to do when the data arrive, then asks the movie for them.
+    int _Request(PendingAction nAction, const char* szSaveMode);
     void _ExitForUpdate();
     void _ReportCaught(const char* label, const std::exception& e);
 };

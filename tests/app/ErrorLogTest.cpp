@@ -42,8 +42,8 @@ protected:
 
 TEST_F(ErrorLogTest, WritesOneLinePerRecordToTheFileOfTheDay) {
     CErrorLog log(m_dir.string() + "/");
-    CErrorInfo info("CBrennixDlg::OnInitDialog()", "m_wndMenu.LoadMenu()", 0, 2, "app/BrennixDlg.cpp",
-                    42, ComposeErrorMessage("(#1001)"));
+    CErrorInfo info("CBrennixDlg::OnInitDialog()", "m_wndMenu.LoadMenu()", 0, 2,
+                    "app/BrennixDlg.cpp", 42, ComposeErrorMessage("(#1001)"));
     ASSERT_EQ(log.WriteLogAt(info, kChristmasEve), 0);
 
     EXPECT_EQ(CErrorLog::FileName(kChristmasEve), "_ERROR24.log");
@@ -58,9 +58,8 @@ TEST_F(ErrorLogTest, SameDayOfAnotherMonthAppendsToTheSameFile) {
     log.WriteLogAt(CErrorInfo("F()", "C()", 0, 0, "f.cpp", 2, "second"), kJanuary24);
 
     const std::string text = read_file(m_dir / "_ERROR24.log");
-    EXPECT_EQ(text,
-              "2010/12/24-09:05:07,00000000,0,f.cpp,1,F(),C(),first\n"
-              "2011/01/24-09:05:07,00000000,0,f.cpp,2,F(),C(),second\n");
+    EXPECT_EQ(text, "2010/12/24-09:05:07,00000000,0,f.cpp,1,F(),C(),first\n"
+                    "2011/01/24-09:05:07,00000000,0,f.cpp,2,F(),C(),second\n");
 }
 
 TEST_F(ErrorLogTest, KeepsLineFeedsCommasAndJapaneseOfTheMessage) {
@@ -107,16 +106,16 @@ TEST_F(ErrorLogTest, MakeDirFollowsTheFolderRules) {
         bool result;
         std::string created; // folder that must exist afterwards ("" for none)
     } cases[] = {
-        {base + "/a/b/c/", true, base + "/a/b/c"},      // parents first, file name dropped
-        {base + "/x/y/log.txt", true, base + "/x/y"},    // the last component is a file name
-        {base + "/a/b/c/", false, ""},                    // it exists now: a failure
-        {"relative/dir/", false, ""},                     // not an absolute path
-        {base + "/comma,dir/", false, ""},                // a forbidden character
+        {base + "/a/b/c/", true, base + "/a/b/c"},    // parents first, file name dropped
+        {base + "/x/y/log.txt", true, base + "/x/y"}, // the last component is a file name
+        {base + "/a/b/c/", false, ""},                // it exists now: a failure
+        {"relative/dir/", false, ""},                 // not an absolute path
+        {base + "/comma,dir/", false, ""},            // a forbidden character
         {base + "/semi;colon/", false, ""},
         {base + "/back\\slash/", false, ""},
-        {base + "//double/", false, ""},                  // an empty component
-        {base + "/blank /end/", false, ""},               // a component ending in a blank
-        {"/", false, ""},                                 // the root itself
+        {base + "//double/", false, ""},    // an empty component
+        {base + "/blank /end/", false, ""}, // a component ending in a blank
+        {"/", false, ""},                   // the root itself
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path);
@@ -140,7 +139,8 @@ TEST_F(ErrorLogTest, UnopenableFileDropsTheRecord) {
     const fs::path blocker = m_dir / "plain-file";
     std::ofstream(blocker) << "x";
     CErrorLog log(blocker.string() + "/"); // a "folder" that is a file
-    EXPECT_EQ(log.WriteLogAt(CErrorInfo("F()", "C()", 0, 0, "f.cpp", 1, "lost"), kChristmasEve), -1);
+    EXPECT_EQ(log.WriteLogAt(CErrorInfo("F()", "C()", 0, 0, "f.cpp", 1, "lost"), kChristmasEve),
+              -1);
 }
 
 TEST_F(ErrorLogTest, TwoProcessesAppendingAtOnceLoseNoLine) {

@@ -77,9 +77,12 @@ TEST_F(MainWindowTest, MenuAndToolbarTextsAndTips) {
     const struct {
         int id;
         const char* label;
-    } items[] = {{ID_MENU_FILE_NEW, "New\tCtrl+N"}, {ID_MENU_FILE_OPEN, "Open...\tCtrl+O"},
-                 {ID_MENU_FILE_SAVE, "Save\tCtrl+S"}, {ID_MENU_FILE_SAVEAS, "Save As..."},
-                 {ID_MENU_EXIT, "Exit"}, {ID_MENU_ABOUT, "Version Information"}};
+    } items[] = {{ID_MENU_FILE_NEW, "New\tCtrl+N"},
+                 {ID_MENU_FILE_OPEN, "Open...\tCtrl+O"},
+                 {ID_MENU_FILE_SAVE, "Save\tCtrl+S"},
+                 {ID_MENU_FILE_SAVEAS, "Save As..."},
+                 {ID_MENU_EXIT, "Exit"},
+                 {ID_MENU_ABOUT, "Version Information"}};
     for (const auto& item : items) {
         SCOPED_TRACE(item.label);
         ASSERT_NE(bar->FindItem(WxCommandId(item.id)), nullptr);

@@ -9,7 +9,8 @@ TEST_F(FlashCallTest, NetworkQuestionIsAnsweredWithThePlatformsState) {
         SCOPED_TRACE(connected);
         m_network->m_bConnected = connected;
         Start(); // the test movie asks at start
-        EXPECT_TRUE(PumpUntil([&] { return Var("test.network") == (connected ? "true" : "false"); }));
+        EXPECT_TRUE(
+            PumpUntil([&] { return Var("test.network") == (connected ? "true" : "false"); }));
         m_ref->Destroy();
         PumpFor(50);
     }

@@ -4,12 +4,14 @@
 #include <gtest/gtest.h>
 
 TEST(InvokeXml, SerialisesExactlyAsThePlayerExpects) {
-    EXPECT_EQ(CreateInvokeXml("setNetworkEnable", "true"),
-              "<invoke name=\"setNetworkEnable\" returntype=\"xml\"><arguments><string>true</string>"
-              "</arguments></invoke>");
-    EXPECT_EQ(CreateInvokeXml("setNetworkEnable", "false"),
-              "<invoke name=\"setNetworkEnable\" returntype=\"xml\"><arguments><string>false</string>"
-              "</arguments></invoke>");
+    EXPECT_EQ(
+        CreateInvokeXml("setNetworkEnable", "true"),
+        "<invoke name=\"setNetworkEnable\" returntype=\"xml\"><arguments><string>true</string>"
+        "</arguments></invoke>");
+    EXPECT_EQ(
+        CreateInvokeXml("setNetworkEnable", "false"),
+        "<invoke name=\"setNetworkEnable\" returntype=\"xml\"><arguments><string>false</string>"
+        "</arguments></invoke>");
     EXPECT_EQ(CreateInvokeXml("setNetworkEnable", ""),
               "<invoke name=\"setNetworkEnable\" returntype=\"xml\"/>");
     EXPECT_EQ(CreateInvokeXml("f", "a<b&c\"d"),
@@ -46,8 +48,14 @@ TEST(InvokeXml, ParsesRequestsOfTheMovie) {
 
 TEST(Json, QuotedTextsAreAsciiAndComeBackUnchanged) {
     const std::string texts[] = {
-        "", "plain", "quote \" backslash \\ slash /", "line\nfeed\r\ttab",
-        "日本語とＡＢＣ", "emoji 😀", std::string("nul\0byte", 8), "</script><b>&amp;",
+        "",
+        "plain",
+        "quote \" backslash \\ slash /",
+        "line\nfeed\r\ttab",
+        "日本語とＡＢＣ",
+        "emoji 😀",
+        std::string("nul\0byte", 8),
+        "</script><b>&amp;",
         "\u2028\u2029",
     };
     for (const auto& text : texts) {
@@ -58,8 +66,10 @@ TEST(Json, QuotedTextsAreAsciiAndComeBackUnchanged) {
         EXPECT_EQ(JsonUnquote(quoted), text);
     }
     // Bytes that are not UTF-8 become U+FFFD, one each, rather than breaking the literal.
-    EXPECT_EQ(JsonUnquote(JsonQuote("a\xff" "b\xe3\x81")),
-              "a\xef\xbf\xbd" "b\xef\xbf\xbd\xef\xbf\xbd");
+    EXPECT_EQ(JsonUnquote(JsonQuote("a\xff"
+                                    "b\xe3\x81")),
+              "a\xef\xbf\xbd"
+              "b\xef\xbf\xbd\xef\xbf\xbd");
 }
 
 TEST(Json, ReadsTheMovieMessages) {

@@ -22,25 +22,25 @@ constexpr const char* kDownload = "https://downloads.example.com/tarvos-n/setup"
 enum class Kind { Prompt, Save, Open, Box };
 struct Dlg {
     Kind kind;
-    int answer = wxID_OK;   // button or file-dialog result
-    std::string file = {};  // chosen file (in the case's folder)
-    std::string text = {};  // expected text (prompt: part of it; box: all of it)
+    int answer = wxID_OK;  // button or file-dialog result
+    std::string file = {}; // chosen file (in the case's folder)
+    std::string text = {}; // expected text (prompt: part of it; box: all of it)
 };
 
 struct Case {
     const char* name;
-    int command;             // menu command, or kExit / kExitUpdate / kNone
-    std::string path;        // current file before (in the case's folder), "" untitled
-    std::string last;        // last opened or saved text before
-    std::string answer;      // what the movie hands over
+    int command;        // menu command, or kExit / kExitUpdate / kNone
+    std::string path;   // current file before (in the case's folder), "" untitled
+    std::string last;   // last opened or saved text before
+    std::string answer; // what the movie hands over
     std::vector<Dlg> dialogs;
-    PendingAction pending;   // afterwards
+    PendingAction pending; // afterwards
     std::string pathAfter;
     std::string lastAfter;
     bool quits = false;
-    int newCalls = 0;        // times the movie was told to start anew
-    std::string loaded = {}; // text the movie was given to load ("" none)
-    std::string written = {};// file that must now hold answer ("" none)
+    int newCalls = 0;         // times the movie was told to start anew
+    std::string loaded = {};  // text the movie was given to load ("" none)
+    std::string written = {}; // file that must now hold answer ("" none)
     bool opensDownload = false;
 };
 
@@ -130,7 +130,8 @@ TEST_P(WorkflowWindowTest, StateTable) {
             EXPECT_TRUE(seen[i].bSave);
             EXPECT_TRUE(seen[i].bOverwritePrompt);
             EXPECT_EQ(seen[i].strName, c.path.empty() ? "untitled.nsr" : c.path);
-            EXPECT_EQ(seen[i].strWildcard, "TARVOS-N series Model Selection System Data(*.nsr)|*.nsr");
+            EXPECT_EQ(seen[i].strWildcard,
+                      "TARVOS-N series Model Selection System Data(*.nsr)|*.nsr");
         }
         if (d.kind == Kind::Open) {
             EXPECT_FALSE(seen[i].bSave);
@@ -140,8 +141,8 @@ TEST_P(WorkflowWindowTest, StateTable) {
     }
 
     EXPECT_EQ(Closed(), c.quits);
-    EXPECT_EQ(m_opened, c.opensDownload ? std::vector<std::string>{kDownload}
-                                        : std::vector<std::string>{});
+    EXPECT_EQ(m_opened,
+              c.opensDownload ? std::vector<std::string>{kDownload} : std::vector<std::string>{});
     if (!c.written.empty()) {
         EXPECT_EQ(read_plain(In(c.written)), c.answer);
     }
@@ -244,8 +245,8 @@ TEST_F(WorkflowFailureTest, SavingIntoAFolderThatCannotBeWrittenReports2001) {
     SetVar("test.answer", kNew);
     // A folder path that is a file never takes a save, for root too.
     std::ofstream(m_dir / "plain") << "x";
-    const std::string target = rootCanWrite ? (m_dir / "plain" / "x.nsr").string()
-                                            : (locked / "x.nsr").string();
+    const std::string target =
+        rootCanWrite ? (m_dir / "plain" / "x.nsr").string() : (locked / "x.nsr").string();
 
     CDialogScript script;
     std::string text, caption;

@@ -137,7 +137,8 @@ TEST_F(ShippedMovieTest, OpensTheCommandLineFileSavesItUnderANewNameAndExitsWith
     ASSERT_TRUE(PumpUntil([&] { return m_dlg->m_strFilePath == target; }));
     EXPECT_TRUE(script.Unexpected().empty());
 
-    const std::string decoded = run(std::string(BRENNIX_STAGE_DIR "/nsrtool decode '") + target + "'");
+    const std::string decoded =
+        run(std::string(BRENNIX_STAGE_DIR "/nsrtool decode '") + target + "'");
     EXPECT_EQ(decoded, kSelection);
 
     // The data did not change since the save: closing asks nothing.

@@ -55,8 +55,8 @@ std::vector<std::string> ReadTodaysLogLines();
 // Removes today's error log so a test sees only its own lines.
 void ClearTodaysLog();
 
-#include <deque>
 #include "app/FileDialog.h"
+#include <deque>
 #include <wx/modalhook.h>
 
 // Answers the modal dialogs a test expects, in order. A dialog nobody expected is cancelled

@@ -25,7 +25,9 @@ std::vector<std::string> ReadTodaysLogLines() {
     return lines;
 }
 
-void ClearTodaysLog() { std::remove(g_ErrorLog.GetLogPath(std::time(nullptr)).c_str()); }
+void ClearTodaysLog() {
+    std::remove(g_ErrorLog.GetLogPath(std::time(nullptr)).c_str());
+}
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
@@ -39,11 +41,10 @@ int main(int argc, char** argv) {
     wxTheApp->CallOnInit();
     wxTheApp->SetExitOnFrameDelete(false);
     // A failed wx assertion (an unexpected modal dialog in a scripted test, say) fails the test.
-    wxSetAssertHandler([](const wxString& file, int line, const wxString& func, const wxString& cond,
-                          const wxString& msg) {
-        ADD_FAILURE_AT(file.utf8_str(), line)
-            << "wx assertion in " << func.utf8_string() << ": " << cond.utf8_string() << " "
-            << msg.utf8_string();
+    wxSetAssertHandler([](const wxString& file, int line, const wxString& func,
+                          const wxString& cond, const wxString& msg) {
+        ADD_FAILURE_AT(file.utf8_str(), line) << "wx assertion in " << func.utf8_string() << ": "
+                                              << cond.utf8_string() << " " << msg.utf8_string();
     });
     int rc;
     {

@@ -24,7 +24,9 @@ TestHttpServer::Reply reply(int status, std::string body) {
     return r;
 }
 
-bool is_busy_window(wxDialog* dlg) { return dynamic_cast<wxMessageDialog*>(dlg) == nullptr; }
+bool is_busy_window(wxDialog* dlg) {
+    return dynamic_cast<wxMessageDialog*>(dlg) == nullptr;
+}
 
 class SvrFileChkWindowTest : public CMainWindowTest {
 protected:
@@ -89,12 +91,15 @@ TEST_F(SvrFileChkWindowTest, OutcomesWithoutAnUpdate) {
         const char* caption;
         std::size_t logLines;
     } cases[] = {
-        {"same release", reply(200, info("1.2.0")), "最新の選定システムを使用しています。", "更新", 0},
-        {"older server", reply(200, info("1.1.9")), "最新の選定システムを使用しています。", "更新", 0},
+        {"same release", reply(200, info("1.2.0")), "最新の選定システムを使用しています。", "更新",
+         0},
+        {"older server", reply(200, info("1.1.9")), "最新の選定システムを使用しています。", "更新",
+         0},
         {"not found", reply(404, "missing"), kNoInfo, "確認", 3},
         {"not our document", reply(200, "<html><body>hello</body></html>"), kNoInfo, "確認", 2},
-        {"over the size cap", reply(200, "<dataroot>" + std::string(1100 * 1024, ' ') + "</dataroot>"),
-         kNoInfo, "確認", 3},
+        {"over the size cap",
+         reply(200, "<dataroot>" + std::string(1100 * 1024, ' ') + "</dataroot>"), kNoInfo, "確認",
+         3},
     };
     Start();
     MakeReady();
@@ -109,8 +114,8 @@ TEST_F(SvrFileChkWindowTest, OutcomesWithoutAnUpdate) {
         const auto lines = ReadTodaysLogLines();
         EXPECT_EQ(lines.size(), c.logLines);
         if (c.logLines > 0) {
-            EXPECT_NE(lines.back().find(std::string(",_SvrFileChk(),_SvrFileVersionCheckThread(),") +
-                                        kNoInfo),
+            EXPECT_NE(lines.back().find(
+                          std::string(",_SvrFileChk(),_SvrFileVersionCheckThread(),") + kNoInfo),
                       std::string::npos)
                 << lines.back();
         }
@@ -131,8 +136,9 @@ TEST_F(SvrFileChkWindowTest, UnreachableServerLeavesThreeLogLines) {
     const auto lines = ReadTodaysLogLines();
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_NE(lines[0].find(",_GetXmlInf(),pDoc->load(),(#1005)"), std::string::npos) << lines[0];
-    EXPECT_NE(lines[1].find(",_SvrFileVersionCheck(),_GetXmlInf(),XML情報取得（サーバ）に失敗しました。"),
-              std::string::npos)
+    EXPECT_NE(
+        lines[1].find(",_SvrFileVersionCheck(),_GetXmlInf(),XML情報取得（サーバ）に失敗しました。"),
+        std::string::npos)
         << lines[1];
 }
 
