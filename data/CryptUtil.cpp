@@ -302,18 +302,27 @@ int CCryptUtil::InitCrypt() {
     return 1;
 }
 
-int CCryptUtil::Encrypt(uint32_t dwLen, const uint8_t* pData, uint32_t* pdwOutLen,
-                        uint8_t** ppOut) {
+// RC4 is its own inverse: enciphering and deciphering differ only in how they report.
+struct CCryptUtil::CipherLabels {
+    const char* szFunction; // function label
+    const char* szCheck;    // failing-call label of the parameter check
+    const char* szSizeOpen; // opening text before the length
+    const char* szByteOpen; // opening text before the first byte
+};
+
+int CCryptUtil::_Apply(const CipherLabels& labels, uint32_t dwLen, const uint8_t* pData,
+                       uint32_t* pdwOutLen, uint8_t** ppOut) {
     if (!pData || !pdwOutLen || !ppOut) {
-        std::string msg = kMsgInvalid + bracket(" 平文サイズ【", std::to_string(dwLen));
+        std::string msg = kMsgInvalid + bracket(labels.szSizeOpen, std::to_string(dwLen));
         // One byte as one character; a zero-length text has no first byte to show.
         if (pData)
-            msg += bracket(" 平文【", dwLen ? std::string(1, static_cast<char>(pData[0])) : "");
-        LogReport(m_log, BRX_SITE, kFnEncrypt, "暗号化パラメータチェック処理", msg);
+            msg += bracket(labels.szByteOpen,
+                           dwLen ? std::string(1, static_cast<char>(pData[0])) : "");
+        LogReport(m_log, BRX_SITE, labels.szFunction, labels.szCheck, msg);
         return 0;
     }
     if (InitCrypt() == 0) {
-        LogReport(m_log, BRX_SITE, kFnEncrypt, "InitCrypt()", kMsgInitFailed);
+        LogReport(m_log, BRX_SITE, labels.szFunction, "InitCrypt()", kMsgInitFailed);
         return 0;
     }
     uint8_t* pOut = new uint8_t[dwLen];
@@ -323,24 +332,18 @@ int CCryptUtil::Encrypt(uint32_t dwLen, const uint8_t* pData, uint32_t* pdwOutLe
     return 1;
 }
 
+int CCryptUtil::Encrypt(uint32_t dwLen, const uint8_t* pData, uint32_t* pdwOutLen,
+                        uint8_t** ppOut) {
+    static const CipherLabels labels{kFnEncrypt, "暗号化パラメータチェック処理", " 平文サイズ【",
+                                     " 平文【"};
+    return _Apply(labels, dwLen, pData, pdwOutLen, ppOut);
+}
+
 int CCryptUtil::Decrypt(uint32_t dwLen, const uint8_t* pData, uint32_t* pdwOutLen,
                         uint8_t** ppOut) {
-    if (!pData || !pdwOutLen || !ppOut) {
-        std::string msg = kMsgInvalid + bracket(" 暗号文サイズ【", std::to_string(dwLen));
-        if (pData)
-            msg += bracket(" 暗号文【", dwLen ? std::string(1, static_cast<char>(pData[0])) : "");
-        LogReport(m_log, BRX_SITE, kFnDecrypt, "復号化パラメータチェック処理", msg);
-        return 0;
-    }
-    if (InitCrypt() == 0) {
-        LogReport(m_log, BRX_SITE, kFnDecrypt, "InitCrypt()", kMsgInitFailed);
-        return 0;
-    }
-    uint8_t* pOut = new uint8_t[dwLen];
-    rc4_apply(m_rc4Key, dwLen, pOut, pData);
-    *pdwOutLen = dwLen;
-    *ppOut = pOut;
-    return 1;
+    static const CipherLabels labels{kFnDecrypt, "復号化パラメータチェック処理", " 暗号文サイズ【",
+                                     " 暗号文【"};
+    return _Apply(labels, dwLen, pData, pdwOutLen, ppOut);
 }
 
 int CCryptUtil::DecryptInPlace(uint32_t dwLen, uint8_t* pData) {

@@ -65,6 +65,9 @@ public:
     CErrorLog m_log;
 
 private:
+    struct CipherLabels;
+    int _Apply(const CipherLabels& labels, uint32_t dwLen, const uint8_t* pData,
+               uint32_t* pdwOutLen, uint8_t** ppOut);
     void _SetFault(EDataFault nFault, int nErrno = 0, uint64_t qwSize = 0, uint64_t qwNeeded = 0);
     int _FailWrite(int nErrno);
     // The cipher and digest work of the data files, done by the fresh second instance. Large
