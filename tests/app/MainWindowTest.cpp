@@ -221,7 +221,27 @@ TEST_F(MainWindowTest, ClosingWhileLoadingStopsThePollAndEndsWhenTheMovieAnswers
     ASSERT_TRUE(PumpUntil([&] { return Closed(); }, 5000));
 }
 
-TEST_F(MainWindowTest, ClosingWhileLoadingWithAMovieThatNeverAnswersKeepsTheWindow) {
+TEST_F(MainWindowTest, ClosingWhileLoadingWithAMovieThatNeverAnswersLeavesTheExitPending) {
+    Start();
+    SetVar("test.silent", "1");
+    CDialogScript script;
+    m_dlg->Close();
+    PumpFor(300);
+    EXPECT_FALSE(Closed());
+    EXPECT_EQ(m_dlg->m_nPendingAction, PENDING_EXIT);
+    // The poll has stopped for good: the commands stay greyed even once the movie has loaded.
+    EXPECT_FALSE(m_dlg->IsPollRunning());
+    SetVar(kLoadFlag, "true");
+    PumpFor(300);
+    EXPECT_FALSE(m_dlg->AreCommandsEnabled());
+    EXPECT_TRUE(script.Unexpected().empty());
+    // Closing again repeats the request; still nothing visible happens.
+    m_dlg->Close();
+    PumpFor(300);
+    EXPECT_FALSE(Closed());
+}
+
+TEST_F(MainWindowTest, ClosingWhenTheMovieRefusesTheRequestReportsAndEnds) {
     Start();
     SetVar("test.break", "1"); // from now on the movie takes no request
     PumpFor(100);
