@@ -67,13 +67,15 @@ void worker_ended() {
     w.cv.notify_all();
 }
 
-// Time the server fetch may take: what is left of the bound (at least 1 ms, so a late worker
-// ends at once).
+// Time the server fetch may take: what is left of the bound and a little more. The bound, not
+// the transfer's own time-out, decides a silent server's outcome (5); the worker left behind
+// then ends soon after.
+constexpr milliseconds kFetchMargin{1000};
 milliseconds fetch_timeout(Clock::time_point tpDeadline) {
     if (tpDeadline == Clock::time_point::max())
         return kDefaultFetchTimeout;
     const auto left = std::chrono::ceil<milliseconds>(tpDeadline - Clock::now());
-    return std::max(left, milliseconds(1));
+    return std::max(left, milliseconds(0)) + kFetchMargin;
 }
 
 } // namespace
