@@ -82,11 +82,11 @@ std::size_t read_full(int fd, uint8_t* p, std::size_t n) {
     return done;
 }
 
-// Writes all n bytes or returns false with errno set.
-bool write_full(int fd, const uint8_t* p, std::size_t n) {
+// Writes all n bytes, at the current position or (at >= 0) at that offset; false with errno set.
+bool write_full(int fd, const uint8_t* p, std::size_t n, off_t at = -1) {
     while (n > 0) {
         std::size_t want = n < kIoChunk ? n : kIoChunk;
-        ssize_t put = ::write(fd, p, want);
+        ssize_t put = at < 0 ? ::write(fd, p, want) : ::pwrite(fd, p, want, at);
         if (put < 0) {
             if (errno == EINTR)
                 continue;
@@ -97,6 +97,8 @@ bool write_full(int fd, const uint8_t* p, std::size_t n) {
             return false;
         }
         p += put;
+        if (at >= 0)
+            at += put;
         n -= static_cast<std::size_t>(put);
     }
     return true;
@@ -253,25 +255,6 @@ private:
     CProgress& m_progress;
     std::thread m_thread;
 };
-
-bool pwrite_full(int fd, const uint8_t* p, std::size_t n, off_t at) {
-    while (n > 0) {
-        ssize_t put = ::pwrite(fd, p, n, at);
-        if (put < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        if (put == 0) {
-            errno = EIO;
-            return false;
-        }
-        p += put;
-        at += put;
-        n -= static_cast<std::size_t>(put);
-    }
-    return true;
-}
 
 } // namespace
 
@@ -591,7 +574,7 @@ int CCryptUtil::CreateDataFile(std::string strPath, uint32_t dwLen, const uint8_
         return _FailWrite(errno);
     if (!crypt._EncipherToFile(dwLen, pData, cipher.get(), temp.file.fd, head + 4, &err))
         return _FailWrite(err);
-    if (!pwrite_full(temp.file.fd, head + 4, MD5_DIGEST_SIZE, 4) || ::fsync(temp.file.fd) != 0 ||
+    if (!write_full(temp.file.fd, head + 4, MD5_DIGEST_SIZE, 4) || ::fsync(temp.file.fd) != 0 ||
         !temp.file.reset())
         return _FailWrite(errno);
     if (::rename(temp.path.c_str(), target.c_str()) != 0)

@@ -6,6 +6,8 @@
 #include "dialogs/PlayerCheck.h"
 #include "tests/support/GuiTest.h"
 
+#include "tests/dialogs/EngineProbe.h"
+
 #include <gtest/gtest.h>
 #include <wx/statbmp.h>
 #include <wx/stattext.h>
@@ -64,14 +66,6 @@ protected:
     }
     void Exit(wxDialog*) override {}
 };
-
-CEngineProbe probe(bool available, int createResult, CEngineVersion version) {
-    CEngineProbe p;
-    p.bBackendAvailable = available;
-    p.nCreateResult = createResult;
-    p.version = version;
-    return p;
-}
 
 // Splits a log line into its columns (the message column keeps any commas).
 std::vector<std::string> columns(const std::string& line) {

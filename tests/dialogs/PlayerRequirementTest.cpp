@@ -4,6 +4,8 @@
 #include "app/Resource.h"
 #include "res/StringTable.h"
 
+#include "tests/dialogs/EngineProbe.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -13,14 +15,6 @@ struct DecisionCase {
     CEngineProbe probe;
     EPlayerCheck expected;
 };
-
-CEngineProbe probe(bool available, int createResult, CEngineVersion version) {
-    CEngineProbe p;
-    p.bBackendAvailable = available;
-    p.nCreateResult = createResult;
-    p.version = version;
-    return p;
-}
 
 } // namespace
 
